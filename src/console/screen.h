@@ -30,6 +30,9 @@ class Screen {
   void Flush();
 
  private:
+  // Plain mode: ends the current line unless the last text did.
+  void StartLine();
+
   ConsoleWriter& out_;
   bool terminal_;
   bool at_line_start_ = true;  // plain mode: whether the last text ended a line
