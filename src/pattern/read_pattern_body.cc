@@ -16,6 +16,12 @@ namespace tamboro {
 
 namespace {
 
+bool RefuseHuge(const std::string& path, BodyResult& result) {
+  result.status = LoadStatus::kDamaged;
+  result.problem = KtbRefused(path, "larger than 64 MiB, far more than any recording holds");
+  return false;
+}
+
 // Reads at most kMaxKtbFileSize + 1 bytes, so a file that grows or lies
 // about its size cannot make us allocate more.
 bool ReadWholeFile(const std::string& path, std::string& bytes, BodyResult& result) {
@@ -27,6 +33,8 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, BodyResult& resu
     result.problem = "Error opening KTB file: " + path;
     return false;
   }
+  const auto size = std::filesystem::file_size(path, ec);
+  if (!ec && size > kMaxKtbFileSize) return RefuseHuge(path, result);
   std::string chunk(1 << 16, '\0');
   while (bytes.size() <= kMaxKtbFileSize) {
     file.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
@@ -38,11 +46,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, BodyResult& resu
     result.problem = "Error reading KTB file: " + path;
     return false;
   }
-  if (bytes.size() > kMaxKtbFileSize) {
-    result.status = LoadStatus::kDamaged;
-    result.problem = KtbRefused(path, "larger than 64 MiB, far more than any recording holds");
-    return false;
-  }
+  if (bytes.size() > kMaxKtbFileSize) return RefuseHuge(path, result);
   return true;
 }
 
