@@ -1,0 +1,71 @@
+#pragma once
+// What the render stage tests share: a RenderEnv around a given runner and
+// work dir, with the console, the log and the rest captured or inert.
+
+#include <ctime>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "audio/work_dir.h"
+#include "console/console_writer.h"
+#include "console/screen.h"
+#include "output/mp3_encoder.h"
+#include "platform/clock.h"
+#include "render/render_pattern.h"
+
+namespace tamboro::testing {
+
+// Knows which paths exist; reads nothing.
+class ListedFiles : public WorkDir {
+ public:
+  explicit ListedFiles(std::set<std::string> paths) : paths_(std::move(paths)) {}
+  bool Exists(const std::string& path) const override { return paths_.count(path) > 0; }
+  std::unique_ptr<ByteReader> OpenRead(const std::string& path, std::string* error) const override {
+    if (error) *error = path + ": not readable in this test";
+    return nullptr;
+  }
+  bool Persist(const std::string&, std::string*) override { return true; }
+
+ private:
+  std::set<std::string> paths_;
+};
+
+class CapturedConsole : public ConsoleWriter {
+ public:
+  void Write(std::string_view text) override { text_.append(text); }
+  void Flush() override {}
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+class FixedClock : public Clock {
+ public:
+  std::time_t Now() override { return 1700000000; }
+};
+
+class NoEncoder : public Mp3Encoder {
+ public:
+  Mp3Result Encode(const std::string&, const std::string&, uint8_t) override {
+    return {-1, "no encoder in this test"};
+  }
+};
+
+struct StageEnv {
+  StageEnv(CommandRunner& runner, WorkDir& work_dir, bool terminal = false)
+      : screen(console, terminal),
+        env{runner, work_dir, screen, log, clock, input, encoder} {}
+
+  CapturedConsole console;
+  Screen screen;
+  std::ostringstream log;
+  FixedClock clock;
+  std::istringstream input;
+  NoEncoder encoder;
+  RenderEnv env;
+};
+
+}  // namespace tamboro::testing
