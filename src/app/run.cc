@@ -63,6 +63,9 @@ int Run(const std::vector<std::string>& args, RunEnv& env) {
   }
   RunState state;
   state.args = args;
+  // A terminal still shows the shell's history, which the grid would only
+  // partly cover; a console opened for a dropped file starts empty.
+  if (screen.terminal()) screen.ClearScreen();
   screen.DrawHeader();
 
   state.program_dir = env.program_dir;

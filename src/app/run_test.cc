@@ -150,5 +150,22 @@ TEST_F(RunTest, RendersNothingWhenTheRunStopsEarly) {
   }
 }
 
+TEST_F(RunTest, TerminalShowsTheGridOnACleanScreenAndTheMessageInTheStatusArea) {
+  ScreenModel model;
+  Screen screen(model, true);
+  for (int row = 1; row <= ScreenModel::kRows; ++row) model.Write("$ earlier shell output\n");
+  RunEnv env{screen, input_, clock_, dir_, [](RenderJob&, std::ostream&) { return 1; }};
+  tamboro::Run({dir_ + "missing.ktb"}, env);
+
+  EXPECT_EQ(model.Text(1, 1, 14), " TAMBORO v.97a");
+  EXPECT_EQ(model.Text(8, 5, 7), "Drum 10");
+  EXPECT_EQ(model.Text(68, 13, 7), "Drum 01");
+  EXPECT_EQ(model.Text(1, 18, 23), "Error opening KTB file ");
+  for (int row = 1; row <= ScreenModel::kRows; ++row) {
+    EXPECT_EQ(model.Row(row).find("shell"), std::string::npos) << row;
+  }
+  EXPECT_TRUE(model.errors().empty());
+}
+
 }  // namespace
 }  // namespace tamboro
