@@ -10,6 +10,8 @@
 
 namespace tamboro {
 
+class Clip;
+
 class WorkDir {
  public:
   virtual ~WorkDir() = default;
@@ -21,6 +23,16 @@ class WorkDir {
   // Puts an in-memory working file on disk under its own path, so a mix is
   // not lost; true at once for a file that is on disk already.
   virtual bool Persist(const std::string& path, std::string* error) = 0;
+
+  // The sound a file holds. False with a reason naming the file.
+  virtual bool ReadClip(const std::string& path, Clip* clip, std::string* error) = 0;
+  // Makes or replaces the file with the sound, 16-bit, typed by the path's
+  // extension. On failure the old file is left as it was.
+  virtual bool WriteClip(const std::string& path, const Clip& clip, std::string* error) = 0;
+  // Makes or replaces `to` with the bytes of `from`.
+  virtual bool Copy(const std::string& from, const std::string& to, std::string* error) = 0;
+  // Removes the file; an absent file is no error.
+  virtual bool Remove(const std::string& path, std::string* error) = 0;
 };
 
 }  // namespace tamboro
