@@ -17,18 +17,32 @@
 
 namespace tamboro::testing {
 
-// Knows which paths exist; reads nothing.
+// Knows which paths exist; holds no sound. The recording runner never
+// touches it; delivery and the renderer only ask what exists.
 class ListedFiles : public WorkDir {
  public:
   explicit ListedFiles(std::set<std::string> paths) : paths_(std::move(paths)) {}
   bool Exists(const std::string& path) const override { return paths_.count(path) > 0; }
   std::unique_ptr<ByteReader> OpenRead(const std::string& path, std::string* error) const override {
-    if (error) *error = path + ": not readable in this test";
-    return nullptr;
+    return Refuse(path, error), nullptr;
   }
   bool Persist(const std::string&, std::string*) override { return true; }
+  bool ReadClip(const std::string& path, Clip*, std::string* error) override {
+    return Refuse(path, error);
+  }
+  bool WriteClip(const std::string& path, const Clip&, std::string* error) override {
+    return Refuse(path, error);
+  }
+  bool Copy(const std::string&, const std::string& to, std::string* error) override {
+    return Refuse(to, error);
+  }
+  bool Remove(const std::string&, std::string*) override { return true; }
 
  private:
+  static bool Refuse(const std::string& path, std::string* error) {
+    if (error) *error = path + ": no sound in this test";
+    return false;
+  }
   std::set<std::string> paths_;
 };
 
