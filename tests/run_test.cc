@@ -330,5 +330,28 @@ TEST(RunTest, ConvertsANewLayoutPatternWithTheFormatArgument) {
   ExpectConverted(folder, run, HeaderLog(pattern, "KTB02") + "Kits: 1\n" + ConfigLog() + body, console, 2000);
 }
 
+TEST(RunTest, PatternPathsLongerThanAnyOldLimitWork) {
+  ProgramFolder folder;
+  folder.WriteFile("tamboro.cfg", kConfig);
+  folder.WriteFile("Samples/kick.wav", ClickWav());
+  const std::string deep = std::string(200, 'a') + "/" + std::string(200, 'b') + "/" +
+                           std::string(200, 'c') + "/";
+  const std::string pattern = folder.WriteFile(
+      deep + "song.ktb", KtbBuilder::OldLayout().Sample(3, "Samples\\kick.wav").Hits(0, {5}).Build());
+  const ProgramRun run = folder.Run({pattern}, "", 120);
+
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(folder.Log().find("Input File:\n" + pattern + "\n"), std::string::npos);
+  int outputs = 0;
+  for (const auto& file : folder.Files()) {
+    if (file.rfind(deep + "song_", 0) == 0 && file.size() > 4 &&
+        file.compare(file.size() - 4, 4, ".wav") == 0) {
+      ++outputs;
+      EXPECT_GT(WavFrames(folder.Path(file)), 0);
+    }
+  }
+  EXPECT_EQ(outputs, 1) << run.out;
+}
+
 }  // namespace
 }  // namespace tamboro
