@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/disk_work_dir.h"
+#include "audio/clip.h"
 #include "audio/memory_work_dir.h"
 #include "support/sound_files.h"
 #include "support/sox_process_runner.h"
@@ -139,6 +140,132 @@ const Case kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Lines, RunnerVersusSoxTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tamboro
+
+namespace tamboro {
+namespace {
+
+using testing::Pcm16;
+using testing::TempDir;
+
+class BuiltinRunnerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { WriteInputs(dir_.path()); }
+  std::string Line(const std::string& pattern) const { return Expand(pattern, dir_.path()); }
+  CommandResult Run(const std::string& pattern) { return runner_.Run(Line(pattern)); }
+  std::string Bytes(const std::string& name) const {
+    std::string error;
+    auto reader = work_dir_.OpenRead(dir_.path() + name, &error);
+    if (!reader) return "<" + error + ">";
+    std::string bytes(reader->Size(), '\0');
+    bytes.resize(reader->Read(bytes.data(), bytes.size()));
+    return bytes;
+  }
+
+  TempDir dir_;
+  MemoryWorkDir work_dir_{dir_.path()};
+  BuiltinRunner runner_{work_dir_};
+};
+
+// A failing line says why, quotes itself, and leaves its output alone.
+TEST_F(BuiltinRunnerTest, FailedLineLeavesItsOutputAndSaysWhy) {
+  ASSERT_TRUE(Run("copy \"{D}b.aiff\" \"{D}dtrack0.aiff\"").ok);
+  const std::string before = Bytes("dtrack0.aiff");
+  struct Failing {
+    const char* line;
+    const char* reason;  // a part of the message
+  } cases[] = {
+      {"sox \"{D}missing.aiff\" \"{D}dtrack0.aiff\"", "missing.aiff"},
+      {"sox \"{D}clip1.aiff\" \"{D}dtrack0.aiff\"", "clip1.aiff"},  // working file never made
+      {"sox \"{D}a.aiff\" \"{D}s.wav\" \"{D}dtrack0.aiff\"", "48000 Hz"},
+      {"sox -m \"{D}a.aiff\" \"{D}s.wav\" \"{D}dtrack0.aiff\"", "cannot mix"},
+      {"sox \"{D}a.aiff\" \"{D}dtrack0.aiff\" gain 3", "\"gain\" is not supported"},
+      {"sox \"{D}a.aiff\" \"{D}dtrack0.aiff\" reverse gain 3", "unexpected \"gain\""},
+      {"sox \"{D}a.aiff\" \"{D}dtrack0.aiff\" trim -1", "trim"},
+      {"sox \"{D}a.aiff\" \"{D}dtrack0.aiff\" pan 0.5", "-c 2"},
+      {"sox -v x \"{D}a.aiff\" \"{D}dtrack0.aiff\"", "-v needs a number"},
+      {"sox \"{D}a.aiff\" -c 3 \"{D}dtrack0.aiff\"", "-c takes 1 or 2"},
+      {"sox -G \"{D}a.aiff\" \"{D}dtrack0.aiff\"", "unknown option -G"},
+      {"sox \"{D}a.aiff\" -v .5 \"{D}dtrack0.aiff\"", "before the output"},
+      {"sox \"{D}dtrack0.aiff\"", "an input and an output"},
+      {"sox \"{D}a.aiff \"{D}dtrack0.aiff\"", "quote is not closed"},
+      {"sox \"{D}a.aiff\" \"{D}dtrack0.xyz\"", "audio type"},
+      {"format \"{D}dtrack0.aiff\"", "unknown command"},
+      {"copy \"{D}missing.aiff\" \"{D}dtrack0.aiff\"", "missing.aiff"},
+      {"copy \"{D}dtrack0.aiff\" \"{D}dtrack0.aiff\"", "onto itself"},
+      {"del \"{D}a.aiff\" \"{D}b.aiff\"", "one file"},
+  };
+  for (const Failing& c : cases) {
+    SCOPED_TRACE(c.line);
+    const CommandResult r = Run(c.line);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error.find(c.reason), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find(Line(c.line)), std::string::npos) << r.error;
+    EXPECT_EQ(Bytes("dtrack0.aiff"), before);
+  }
+}
+
+TEST_F(BuiltinRunnerTest, PanTextWithoutANumberCentres) {
+  ASSERT_TRUE(Run("sox \"{D}a.aiff\" -c 2 \"{D}dtrack0.wav\" pan 0.0").ok);
+  const std::string centre = Bytes("dtrack0.wav");
+  for (const char* text : {"-", ".", "-.", "abc"}) {
+    SCOPED_TRACE(text);
+    ASSERT_TRUE(Run(std::string("sox \"{D}a.aiff\" -c 2 \"{D}dtrack1.wav\" pan ") + text).ok);
+    EXPECT_EQ(Bytes("dtrack1.wav"), centre);
+  }
+}
+
+TEST_F(BuiltinRunnerTest, DelFreesWorkingFilesAndIgnoresAbsentOnes) {
+  ASSERT_TRUE(Run("copy \"{D}a.aiff\" \"{D}temp.aiff\"").ok);
+  EXPECT_TRUE(work_dir_.Exists(dir_.path() + "temp.aiff"));
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() + "temp.aiff"));  // memory only
+  EXPECT_EQ(work_dir_.file_count(), 1u);
+  EXPECT_TRUE(Run("del \"{D}temp.aiff\"").ok);
+  EXPECT_EQ(work_dir_.file_count(), 0u);
+  EXPECT_TRUE(Run("del \"{D}temp.aiff\"").ok);
+  EXPECT_TRUE(Run("del \"{D}never.wav\"").ok);
+  // A real file is removed from disk.
+  EXPECT_TRUE(Run("del \"{D}b.aiff\"").ok);
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() + "b.aiff"));
+}
+
+TEST_F(BuiltinRunnerTest, CopyWithOnePathCopiesIntoTheCurrentFolder) {
+  TempDir cwd;
+  const auto old = std::filesystem::current_path();
+  std::filesystem::current_path(cwd.path());
+  const CommandResult r = Run("copy \"{D}b.aiff\"");
+  std::filesystem::current_path(old);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(MaxDifference(testing::ReadPcm16(cwd.path() + "b.aiff"),
+                          testing::ReadPcm16(dir_.path() + "b.aiff")),
+            0);
+}
+
+// Sample names come from a case-insensitive system with '\' separators.
+TEST_F(BuiltinRunnerTest, SamplePathsIgnoreCaseAndTakeBackslashes) {
+  std::filesystem::create_directories(dir_.path() + "Samples");
+  ASSERT_TRUE(WritePcm16(dir_.path() + "Samples/Kick.WAV", testing::TestSignal(22050, 1, 1000, 7)));
+  const CommandResult r = Run("sox  \"{D}samples\\KICK.wav\" -c 1 -r 44100 \"{D}drum0.aiff\"");
+  ASSERT_TRUE(r.ok) << r.error;
+  Clip clip;
+  std::string error;
+  ASSERT_TRUE(work_dir_.ReadClip(dir_.path() + "drum0.aiff", &clip, &error)) << error;
+  EXPECT_EQ(clip.rate(), 44100);
+  EXPECT_EQ(clip.frames(), 2000);
+}
+
+TEST_F(BuiltinRunnerTest, UnreadableSampleIsNamed) {
+  const std::string junk = dir_.path() + "junk.wav";
+  FILE* f = std::fopen(junk.c_str(), "wb");
+  std::fputs("RIFF\x10\0\0\0WAVEfmt not really", f);
+  std::fclose(f);
+  const CommandResult r = Run("sox  \"{D}junk.wav\" -c 1 -r 44100 \"{D}drum0.aiff\"");
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error.find("junk.wav"), std::string::npos) << r.error;
+  EXPECT_FALSE(work_dir_.Exists(dir_.path() + "drum0.aiff"));
+}
 
 }  // namespace
 }  // namespace tamboro

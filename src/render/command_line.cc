@@ -14,6 +14,24 @@ bool IsEffectName(const CommandWord& w) {
                        w.text == "reverb");
 }
 
+// The sound tool's other effects: named so a line using one is refused as
+// such rather than read as naming a file.
+bool IsOtherEffectName(const CommandWord& w) {
+  static const char* const kNames[] = {
+      "allpass", "band", "bandpass", "bandreject", "bass", "bend", "biquad", "channels",
+      "chorus", "compand", "contrast", "dcshift", "deemph", "delay", "dither", "downsample",
+      "earwax", "echo", "echos", "equalizer", "fade", "fir", "flanger", "gain", "highpass",
+      "hilbert", "loudness", "lowpass", "mcompand", "noiseprof", "noisered", "norm", "oops",
+      "overdrive", "pad", "phaser", "pitch", "rate", "remix", "repeat", "riaa", "silence",
+      "sinc", "spectrogram", "speed", "splice", "stat", "stats", "stretch", "swap", "synth",
+      "tempo", "treble", "tremolo", "upsample", "vad", "vol"};
+  if (w.quoted) return false;
+  for (const char* name : kNames) {
+    if (w.text == name) return true;
+  }
+  return false;
+}
+
 bool ParseCount(const std::string& text, long low, long high, int* value) {
   if (text.empty()) return false;
   char* end = nullptr;
@@ -99,6 +117,9 @@ bool ParseSoxCommand(const std::vector<CommandWord>& words, SoxCommand* command,
         return false;
       }
       pending_options = true;
+    } else if (IsOtherEffectName(w)) {
+      *error = "the effect \"" + w.text + "\" is not supported";
+      return false;
     } else if (option || (!w.quoted && w.text.size() > 1 && w.text[0] == '-')) {
       *error = "unknown option " + w.text;
       return false;
