@@ -25,6 +25,7 @@
 #include "render/mixdown.h"
 #include "render/render_pattern.h"
 #include "render/stage_test_env.h"
+#include "support/sox_process_runner.h"
 
 namespace tamboro {
 namespace {
@@ -186,30 +187,56 @@ std::string Differences(const Pcm& got, const Pcm& want, int lsb) {
 class RenderAudioTest : public ::testing::Test {
  protected:
   // A program folder with the template and the pattern's samples.
-  void Prepare(const TempFolder& folder, Pattern& p) {
-    WriteSound(folder.dir() + "5.dat", SF_FORMAT_AIFF, 1, std::vector<float>(kTemplateFrames, 0.0f));
+  void Prepare(const std::string& dir, Pattern& p) {
+    WriteSound(dir + "5.dat", SF_FORMAT_AIFF, 1, std::vector<float>(kTemplateFrames, 0.0f));
     for (const auto& [name, sound] : p.sample_files) {
       std::string path = name;
       std::replace(path.begin(), path.end(), '\\', '/');
-      WriteSound(folder.dir() + path, SF_FORMAT_WAV, 1, sound);
+      WriteSound(dir + path, SF_FORMAT_WAV, 1, sound);
     }
-    p.job.program_dir = folder.dir();
+    p.job.program_dir = dir;
   }
 
   // The three stages through the builtin runner; final.wav as it would be on disk.
-  Pcm RenderBuiltin(Pattern p) {
+  // `subfolder`: where in the temporary folder the program folder lies.
+  Pcm RenderBuiltin(Pattern p, const std::string& subfolder = "") {
     TempFolder folder;
-    Prepare(folder, p);
-    MemoryWorkDir work_dir(folder.dir());
+    const std::string dir = folder.dir() + subfolder;
+    Prepare(dir, p);
+    MemoryWorkDir work_dir(dir);
     BuiltinRunner runner(work_dir);
     testing::StageEnv stage(runner, work_dir);
     PreparedSamples samples;
     EXPECT_TRUE(PrepareCanvasAndSamples(p.job, stage.env, samples));
     PlaceBeats(p.job, stage.env, samples);
     EXPECT_TRUE(MixDownAndCleanUp(p.job, stage.env));
-    EXPECT_EQ(stage.log.str().find("annot"), std::string::npos) << stage.log.str();
+    last_log_ = stage.log.str();
     // Only the mix is left of the working files.
     EXPECT_EQ(work_dir.file_count(), 1u);
+    return ReadWav(work_dir, dir + "final.wav");
+  }
+
+  std::string last_log_;
+
+  // The same lines run by the real sound tool on disk: the reference.
+  Pcm RenderSox(Pattern p) {
+    TempFolder folder;
+    Prepare(folder.dir(), p);
+    DiskWorkDir work_dir;
+    testing::SoxProcessRunner runner;
+    testing::StageEnv stage(runner, work_dir);
+    PreparedSamples samples;
+    EXPECT_TRUE(PrepareCanvasAndSamples(p.job, stage.env, samples));
+    PlaceBeats(p.job, stage.env, samples);
+    EXPECT_TRUE(MixDownAndCleanUp(p.job, stage.env)) << stage.log.str();
+    EXPECT_EQ(stage.log.str().find("annot"), std::string::npos) << stage.log.str();
+    // The cleanup leaves only what was there before, and the mix.
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.dir())) {
+      left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"5.dat", "Samples", "final.wav"}));
     return ReadWav(work_dir, folder.dir() + "final.wav");
   }
 };
@@ -255,7 +282,9 @@ Pattern Reverse() {
   Pattern p = OldLayout();
   p.job.effects = 0x0001;
   AddSample(p, 1, "Samples\\snare.wav", Hit(7, 2000));
+  AddSample(p, 3, "Samples\\clap.wav", Hit(2, 300));
   AddHits(p, 2, {0, 1000, 1010});
+  AddHits(p, 4, {4990});
   return p;
 }
 
@@ -286,6 +315,62 @@ TEST_F(RenderAudioTest, HitsLandAtTheirFramesThroughTheBuiltinRunner) {
   for (const auto& c : cases) {
     const Pattern p = c.make();
     EXPECT_EQ(Differences(RenderBuiltin(p), ExpectedMix(p), 1), "") << c.name;
+    EXPECT_EQ(last_log_.find("annot"), std::string::npos) << last_log_;
+  }
+}
+
+TEST_F(RenderAudioTest, MissingSampleLeavesItsHitsOutAndTheRestPlays) {
+  Pattern p = NormalMono();
+  p.sample_files.pop_back();  // Samples\hat.wav is never written
+  const Pcm got = RenderBuiltin(p);
+  EXPECT_EQ(Differences(got, ExpectedMix(p), 1), "");
+  EXPECT_NE(last_log_.find("Drum 3: sample \"Samples\\hat.wav\" cannot be read (tried " + p.job.program_dir),
+            std::string::npos)
+      << last_log_;
+}
+
+TEST_F(RenderAudioTest, LongFolderAndSampleNamesWork) {
+  // Lines far longer than the 499 characters the first platform allowed.
+  const std::string subfolder = "a folder with blanks/" + std::string(200, 'x') + "/";
+  Pattern p = NormalMono();
+  std::string name = "Samples\\";
+  for (int i = 0; i < 15; ++i) name += "long name ";
+  name += ".wav";
+  p.job.samples[0] = name;
+  p.sample_files[0].first = name;
+  EXPECT_EQ(Differences(RenderBuiltin(p, subfolder), ExpectedMix(p), 1), "");
+}
+
+Pattern ReverbMono() {
+  Pattern p = NormalMono();
+  p.job.effects = 0x0100;
+  return p;
+}
+
+Pattern ReverbStereo() {
+  Pattern p = StereoPanned();
+  p.job.effects = 0x0100;
+  return p;
+}
+
+TEST_F(RenderAudioTest, TheSoundToolMakesTheSameMix) {
+  const struct {
+    const char* name;
+    Pattern (*make)();
+    bool reverb;
+  } cases[] = {{"normal mono", NormalMono, false},
+               {"stereo panned", StereoPanned, false},
+               {"reverse", Reverse, false},
+               {"secondaries", Secondaries, false},
+               {"reverb mono", ReverbMono, true},
+               {"reverb stereo", ReverbStereo, true}};
+  for (const auto& c : cases) {
+    const Pattern p = c.make();
+    const Pcm reference = RenderSox(p);
+    if (!c.reverb) {
+      EXPECT_EQ(Differences(reference, ExpectedMix(p), 1), "") << c.name << ": sound tool";
+    }
+    EXPECT_EQ(Differences(RenderBuiltin(p), reference, c.reverb ? 4 : 1), "") << c.name;
   }
 }
 
