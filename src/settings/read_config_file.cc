@@ -69,17 +69,17 @@ int ReadDigitSetting(ConfigCursor& cursor, std::string_view set) {
 
 bool IsBalanceChar(int c) { return (c >= '0' && c <= '9') || c == '-' || c == '.'; }
 
-// Valid only as a whole decimal number from -1 to 1: SoX takes the text as
-// it stands, so "0.5.5" or "-" would break the drum's panning.
+// Valid when it holds only digits, '-' and '.', and the number at its start
+// (0 when none can be read) lies within -1 to 1. Texts such as "-" or "0.5.5"
+// pass; the pan step reads them the same way, so they centre or pan by their
+// leading number. An empty text (the file ended at its equals sign) is not
+// a value and centres the drum.
 bool IsValidBalance(const std::string& text) {
   if (text.empty()) return false;
   for (char c : text) {
     if (!IsBalanceChar(static_cast<unsigned char>(c))) return false;
   }
-  const char* begin = text.c_str();
-  char* end = nullptr;
-  const double value = std::strtod(begin, &end);
-  if (end != begin + text.size()) return false;
+  const double value = std::strtod(text.c_str(), nullptr);
   return value <= 1.0 && value >= -1.0;
 }
 

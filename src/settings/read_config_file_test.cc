@@ -99,13 +99,13 @@ TEST(ReadConfigTextTest, ReadingRules) {
        "d5=-0.125\n"     // six characters: used whole, with the message
        "d6=-0.1250\n"    // cut to six
        "d7=1.5\nd8=-2\n"
-       "d9=0.5.5\n"      // not one number
+       "d9=0.5.5\n"      // passes: its leading number is 0.5
        "d10=-1\nr=1\nv=0\n",
        false, false,
        "kit=1 format=0 stereo=0 reverse=1 reverb=0 channels=2,3,0,1,4,0,0,0,0,0, "
-       "pans=-0.25,0.0,0.0,0.5,-0.125,-0.125,0.0,0.0,0.0,-1,",
+       "pans=-0.25,0.0,0.0,0.5,-0.125,-0.125,0.0,0.0,0.5.5,-1,",
        "\nFormat User Select\n" + Bal(0, "-0.25") + BadBal(1, "\t0.5") + BadBal(2, "\n") + Bal(3, "0.5") +
-           Bal(4, "-0.125") + Bal(5, "-0.125") + BadBal(6, "1.5") + BadBal(7, "-2") + BadBal(8, "0.5.5") +
+           Bal(4, "-0.125") + Bal(5, "-0.125") + BadBal(6, "1.5") + BadBal(7, "-2") + Bal(8, "0.5.5") +
            Bal(9, "-1") + "Reverse Enabled\nReverb Disabled\n",
        kPs3Message + kTooMany + kTooMany},
       {"file ends after stereo", "k=1\nf=1\ns=1\nReverse", true, false,
@@ -150,8 +150,9 @@ TEST(ReadConfigTextTest, BalanceRangeAndForms) {
     std::string value;
     bool valid;
   } cases[] = {{"1", true},   {"-1", true},   {"1.0", true},  {"-1.0", true}, {"0", true},   {".5", true},
-               {"1.5", false}, {"-2", false}, {"1.01", false}, {"-", false},  {".", false},  {"--1", false},
-               {"1-", false}};
+               {"1.5", false}, {"-2", false}, {"1.01", false}, {"1.5.5", false},
+               // Only the leading number counts, as the pan step reads it.
+               {"-", true},    {".", true},    {"-.", true},   {"--1", true},  {"1-", true},  {"0.5.5", true}};
   for (const Case& c : cases) {
     CollectingWriter writer;
     Screen screen(writer, false);
