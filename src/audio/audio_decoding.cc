@@ -70,6 +70,12 @@ bool ReadAll(SNDFILE* sf, const SF_INFO& info, const std::string& name, Clip* cl
     *error = "cannot read \"" + name + "\": " + why;
     return false;
   }
+  const int64_t frames = static_cast<int64_t>(samples.size()) / channels;
+  if (std::all_of(samples.begin(), samples.end(), [](float v) { return v == 0; })) {
+    // Held as silence (the template, a canvas), so work over it stays cheap.
+    *clip = Clip::Silence(info.samplerate, channels, frames);
+    return true;
+  }
   *clip = Clip::FromBlock(std::make_shared<SampleBlock>(channels, std::move(samples)), info.samplerate);
   return true;
 }
