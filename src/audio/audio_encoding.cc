@@ -136,19 +136,19 @@ bool EncodedClipReader::Seek(uint64_t offset) {
 void EncodedClipReader::Fill(int64_t frame) {
   const int channels = clip_.channels();
   const int64_t n = std::min(kRenderFrames, clip_.frames() - frame);
-  std::vector<float> floats(static_cast<size_t>(n * channels));
-  clip_.Render(frame, n, floats.data());
-  std::vector<int16_t> pcm(floats.size());
-  const int64_t clipped = QuantiseTo16(floats.data(), floats.size(), pcm.data());
+  floats_.resize(static_cast<size_t>(n * channels));
+  clip_.Render(frame, n, floats_.data());
+  pcm_.resize(floats_.size());
+  const int64_t clipped = QuantiseTo16(floats_.data(), floats_.size(), pcm_.data());
   if (frame + n > encoded_to_) {
     // Count only frames not counted before; a partly new block counts whole
     // only when it starts at the mark, which is how sequential reads go.
     if (frame >= encoded_to_) clipped_ += clipped;
     encoded_to_ = frame + n;
   }
-  stage_.resize(pcm.size() * 2);
+  stage_.resize(pcm_.size() * 2);
   char* out = stage_.data();
-  for (int16_t s : pcm) {
+  for (int16_t s : pcm_) {
     const uint16_t u = static_cast<uint16_t>(s);
     if (type_ == AudioFileType::kWav) {
       *out++ = static_cast<char>(u & 0xff);

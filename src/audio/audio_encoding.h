@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "audio/byte_reader.h"
 #include "audio/clip.h"
@@ -45,6 +46,8 @@ class EncodedClipReader : public ByteReader {
   int64_t stage_frame_ = -1;  // first frame in stage_
   std::string stage_;         // encoded bytes of frames from stage_frame_ on
   int64_t encoded_to_ = 0;    // frames counted for clipping
+  std::vector<float> floats_;  // reused by Fill
+  std::vector<int16_t> pcm_;
   int64_t clipped_ = 0;
 };
 
