@@ -538,15 +538,15 @@ TEST_F(RenderPlanTest, HitsWithoutANamedSampleGetOneWarningPerDrum) {
             2);
 }
 
-TEST_F(RenderPlanTest, HitsPastThirtyMinutesAreLeftOutWithAWarning) {
+TEST_F(RenderPlanTest, HitsPastSixHoursAreLeftOutWithAWarning) {
   RenderJob job = OldLayoutJob();
-  SetHits(job, 2, {1000, 4000000000u, 1800001, 1800000});
+  SetHits(job, 2, {1000, 4000000000u, 21600001, 21600000});
   SetHits(job, 4, {3000});
   LeaveOutLateHits(job, stage.env);
-  EXPECT_EQ(job.hits[1], (std::vector<uint32_t>{1000, 1800000}));
-  EXPECT_EQ(job.max_hit_time, 1800000u);
+  EXPECT_EQ(job.hits[1], (std::vector<uint32_t>{1000, 21600000}));
+  EXPECT_EQ(job.max_hit_time, 21600000u);
   EXPECT_EQ(stage.log.str(),
-            "Drum 2: 2 hit(s) left out, later than 1800000 ms (first at 4000000000 ms)\n");
+            "Drum 2: 2 hit(s) left out, later than 21600000 ms (first at 4000000000 ms)\n");
 }
 
 TEST_F(RenderPlanTest, MixdownWithoutHitsFailsLikeAnyLine) {
