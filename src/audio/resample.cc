@@ -19,6 +19,14 @@ bool Resample(const Clip& clip, int rate, Clip* out, std::string* error) {
     *error = "cannot resample to or from a rate of 0";
     return false;
   }
+  // No sound file is sampled this slowly; a header that claims it would turn
+  // a few bytes into minutes of audio and gigabytes of resampler buffers.
+  constexpr int kMinSourceRate = 1000;
+  if (clip.rate() < kMinSourceRate) {
+    *error = "its rate of " + std::to_string(clip.rate()) + " Hz is below " +
+             std::to_string(kMinSourceRate) + " Hz, too low for a sound";
+    return false;
+  }
   const int channels = clip.channels();
   const double ratio = static_cast<double>(rate) / clip.rate();
   const double expected = std::ceil(static_cast<double>(clip.frames()) * ratio);
