@@ -13,6 +13,7 @@
 
 #include "support/ktb_builder.h"
 #include "support/program_folder.h"
+#include "support/sound_files.h"
 
 namespace tamboro {
 namespace {
@@ -26,27 +27,6 @@ std::string Config(int format, int stereo) {
   return config + "reverse=0\nreverb=0\n";
 }
 
-// A short decaying square wave, mono 16-bit 44100 Hz.
-std::string ClickWav() {
-  const int frames = 2205;
-  std::string data;
-  for (int i = 0; i < frames; ++i) {
-    const int16_t v = static_cast<int16_t>((i % 50 < 25 ? 12000 : -12000) * (frames - i) / frames);
-    data.push_back(static_cast<char>(v & 0xff));
-    data.push_back(static_cast<char>((v >> 8) & 0xff));
-  }
-  std::string wav = "RIFF";
-  testing::AppendU32(wav, static_cast<uint32_t>(36 + data.size()));
-  wav += "WAVEfmt ";
-  testing::AppendU32(wav, 16);
-  wav += std::string("\x01\x00\x01\x00", 4);
-  testing::AppendU32(wav, 44100);
-  testing::AppendU32(wav, 44100 * 2);
-  wav += std::string("\x02\x00\x10\x00", 4);
-  wav += "data";
-  testing::AppendU32(wav, static_cast<uint32_t>(data.size()));
-  return wav + data;
-}
 
 // Drum 1 (the sample in place 4, 360 kit) struck at these times.
 const std::vector<uint32_t> kHitsMs = {250, 1500, 5400};
@@ -117,7 +97,7 @@ TEST_P(DeliveryE2eTest, WavAiffAndMp3HoldTheMixWithItsHits) {
   const int stereo = GetParam();
   ProgramFolder folder;
   folder.WriteFile("tamboro.cfg", Config(1, stereo));
-  folder.WriteFile("Samples/kick.wav", ClickWav());
+  folder.WriteFile("Samples/kick.wav", testing::WavBytes(testing::DecayingClick()));
   const std::string pattern = folder.WriteFile("song.ktb", Pattern());
 
   std::map<std::string, Audio> made;
@@ -188,7 +168,7 @@ TEST(DeliveryE2eFailureTest, EachFailureIsReportedAndTheMixKept) {
   for (const Case& c : cases) {
     ProgramFolder folder;
     folder.WriteFile("tamboro.cfg", Config(1, 1));
-    folder.WriteFile("Samples/kick.wav", ClickWav());
+    folder.WriteFile("Samples/kick.wav", testing::WavBytes(testing::DecayingClick()));
     const std::string pattern = folder.WriteFile(c.stem + ".ktb", c.pattern);
     const ProgramRun run = folder.Run({pattern, c.format});
     EXPECT_EQ(run.exit_code, 1) << c.name;

@@ -12,6 +12,7 @@
 
 #include "support/ktb_builder.h"
 #include "support/program_folder.h"
+#include "support/sound_files.h"
 
 namespace tamboro {
 namespace {
@@ -221,27 +222,6 @@ TEST(RunTest, LogThatCannotBeWrittenForPermissions) {
   EXPECT_EQ(folder.Log(), "old");
 }
 
-// 16-bit mono PCM WAV of a short decaying click.
-std::string ClickWav() {
-  const int frames = 2205;
-  std::string data;
-  for (int i = 0; i < frames; ++i) {
-    const int16_t v = static_cast<int16_t>((i % 50 < 25 ? 12000 : -12000) * (frames - i) / frames);
-    data.push_back(static_cast<char>(v & 0xff));
-    data.push_back(static_cast<char>((v >> 8) & 0xff));
-  }
-  std::string wav = "RIFF";
-  testing::AppendU32(wav, 36 + data.size());
-  wav += "WAVEfmt ";
-  testing::AppendU32(wav, 16);
-  wav += std::string("\x01\x00\x01\x00", 4);
-  testing::AppendU32(wav, 44100);
-  testing::AppendU32(wav, 44100 * 2);
-  wav += std::string("\x02\x00\x10\x00", 4);
-  wav += "data";
-  testing::AppendU32(wav, data.size());
-  return wav + data;
-}
 
 // The one file the run made next to the input: song_MM-DD-YY_HH.MMxM.wav.
 std::string OutputName(const ProgramFolder& folder) {
@@ -288,7 +268,7 @@ void ExpectConverted(const ProgramFolder& folder, const ProgramRun& run, const s
 TEST(RunTest, ConvertsAnOldLayoutPattern) {
   ProgramFolder folder;
   folder.WriteFile("tamboro.cfg", kConfig);
-  folder.WriteFile("Samples/kick.wav", ClickWav());
+  folder.WriteFile("Samples/kick.wav", testing::WavBytes(testing::DecayingClick()));
   const std::string pattern = folder.WriteFile(
       "song.ktb", KtbBuilder::OldLayout().Sample(3, "Samples\\kick.wav").Hits(0, {0, 250, 1500}).Build());
   const ProgramRun run = folder.Run({pattern});
@@ -307,7 +287,7 @@ TEST(RunTest, ConvertsAnOldLayoutPattern) {
 TEST(RunTest, ConvertsANewLayoutPatternWithTheFormatArgument) {
   ProgramFolder folder;
   folder.WriteFile("tamboro.cfg", kConfig);
-  folder.WriteFile("Samples/kick.wav", ClickWav());
+  folder.WriteFile("Samples/kick.wav", testing::WavBytes(testing::DecayingClick()));
   const std::string pattern = folder.WriteFile("song.ktb", KtbBuilder::NewLayout()
                                                                .Kits(1)
                                                                .Sample(18, "Samples\\kick.wav")
@@ -333,7 +313,7 @@ TEST(RunTest, ConvertsANewLayoutPatternWithTheFormatArgument) {
 TEST(RunTest, PatternPathsLongerThanAnyOldLimitWork) {
   ProgramFolder folder;
   folder.WriteFile("tamboro.cfg", kConfig);
-  folder.WriteFile("Samples/kick.wav", ClickWav());
+  folder.WriteFile("Samples/kick.wav", testing::WavBytes(testing::DecayingClick()));
   const std::string deep = std::string(200, 'a') + "/" + std::string(200, 'b') + "/" +
                            std::string(200, 'c') + "/";
   const std::string pattern = folder.WriteFile(

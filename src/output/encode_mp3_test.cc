@@ -11,53 +11,12 @@
 #include <vector>
 
 #include "audio/work_dir.h"
+#include "support/bytes_work_dir.h"
 
 namespace tamboro {
 namespace {
 
-class BytesReader : public ByteReader {
- public:
-  explicit BytesReader(std::string bytes) : bytes_(std::move(bytes)) {}
-  uint64_t Size() const override { return bytes_.size(); }
-  bool Seek(uint64_t offset) override {
-    if (offset > bytes_.size()) return false;
-    at_ = offset;
-    return true;
-  }
-  size_t Read(void* dst, size_t n) override {
-    n = std::min<size_t>(n, bytes_.size() - at_);
-    std::memcpy(dst, bytes_.data() + at_, n);
-    at_ += n;
-    return n;
-  }
-
- private:
-  std::string bytes_;
-  size_t at_ = 0;
-};
-
-class BytesWorkDir : public WorkDir {
- public:
-  bool Exists(const std::string& path) const override { return files.count(path) > 0; }
-  std::unique_ptr<ByteReader> OpenRead(const std::string& path, std::string* error) const override {
-    auto it = files.find(path);
-    if (it == files.end()) {
-      *error = "no such file";
-      return nullptr;
-    }
-    return std::make_unique<BytesReader>(it->second);
-  }
-  bool Persist(const std::string&, std::string*) override { return true; }
-  bool ReadClip(const std::string&, Clip*, std::string* error) override { return No(error); }
-  bool WriteClip(const std::string&, const Clip&, std::string* error) override { return No(error); }
-  bool Copy(const std::string&, const std::string&, std::string* error) override { return No(error); }
-  bool Remove(const std::string&, std::string* error) override { return No(error); }
-  static bool No(std::string* error) {
-    *error = "not used by delivery";
-    return false;
-  }
-  std::map<std::string, std::string> files;
-};
+using testing::BytesWorkDir;
 
 // A library that records its calls and produces one byte per 16-bit sample.
 struct FakeLibrary {

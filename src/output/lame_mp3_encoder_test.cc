@@ -14,58 +14,14 @@
 #include <vector>
 
 #include "audio/work_dir.h"
+#include "support/bytes_work_dir.h"
+#include "support/sound_files.h"
 #include "output/lame_bladeenc.h"
 
 namespace tamboro {
 namespace {
 
-class BytesReader : public ByteReader {
- public:
-  explicit BytesReader(std::string bytes) : bytes_(std::move(bytes)) {}
-  uint64_t Size() const override { return bytes_.size(); }
-  bool Seek(uint64_t offset) override {
-    if (offset > bytes_.size()) return false;
-    at_ = offset;
-    return true;
-  }
-  size_t Read(void* dst, size_t n) override {
-    n = std::min<size_t>(n, bytes_.size() - at_);
-    std::memcpy(dst, bytes_.data() + at_, n);
-    at_ += n;
-    return n;
-  }
-
- private:
-  std::string bytes_;
-  size_t at_ = 0;
-};
-
-class BytesWorkDir : public WorkDir {
- public:
-  bool Exists(const std::string& path) const override { return files.count(path) > 0; }
-  std::unique_ptr<ByteReader> OpenRead(const std::string& path, std::string* error) const override {
-    auto it = files.find(path);
-    if (it == files.end()) {
-      *error = "no such file";
-      return nullptr;
-    }
-    return std::make_unique<BytesReader>(it->second);
-  }
-  bool Persist(const std::string&, std::string*) override { return true; }
-  bool ReadClip(const std::string&, Clip*, std::string* error) override { return No(error); }
-  bool WriteClip(const std::string&, const Clip&, std::string* error) override { return No(error); }
-  bool Copy(const std::string&, const std::string&, std::string* error) override { return No(error); }
-  bool Remove(const std::string&, std::string* error) override { return No(error); }
-  static bool No(std::string* error) {
-    *error = "not used by the encoder";
-    return false;
-  }
-  std::map<std::string, std::string> files;
-};
-
-void PutLe(std::string& s, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xff);
-}
+using testing::BytesWorkDir;
 
 // A 16-bit 44100 Hz WAV: quiet noise with loud clicks at the given frames
 // (on the left channel only when stereo, so the channels differ).
@@ -82,21 +38,7 @@ std::string ClickWav(int channels, int frames, const std::vector<int>& clicks) {
           static_cast<int16_t>(20000 * std::sin(i * 0.3) * std::exp(-i / 60.0));
     }
   }
-  std::string wav = "RIFF";
-  const uint32_t data = static_cast<uint32_t>(pcm.size() * 2);
-  PutLe(wav, 36 + data, 4);
-  wav += "WAVEfmt ";
-  PutLe(wav, 16, 4);
-  PutLe(wav, 1, 2);
-  PutLe(wav, channels, 2);
-  PutLe(wav, 44100, 4);
-  PutLe(wav, 44100 * 2 * channels, 4);
-  PutLe(wav, 2 * channels, 2);
-  PutLe(wav, 16, 2);
-  wav += "data";
-  PutLe(wav, data, 4);
-  wav.append(reinterpret_cast<const char*>(pcm.data()), data);
-  return wav;
+  return testing::WavBytes(testing::Pcm16{44100, channels, std::move(pcm)});
 }
 
 struct Decoded {

@@ -29,6 +29,39 @@ Pcm16 TestSignal(int rate, int channels, int64_t frames, uint32_t seed, double a
   return s;
 }
 
+Pcm16 DecayingClick() {
+  const int frames = 2205;
+  Pcm16 s;
+  s.samples.reserve(frames);
+  for (int i = 0; i < frames; ++i) {
+    s.samples.push_back(static_cast<int16_t>((i % 50 < 25 ? 12000 : -12000) * (frames - i) / frames));
+  }
+  return s;
+}
+
+std::string WavBytes(const Pcm16& sound) {
+  std::string wav;
+  const auto put = [&wav](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) wav += static_cast<char>((v >> (8 * i)) & 0xff);
+  };
+  const uint32_t data = static_cast<uint32_t>(sound.samples.size() * 2);
+  const uint32_t channels = static_cast<uint32_t>(sound.channels);
+  wav += "RIFF";
+  put(36 + data, 4);
+  wav += "WAVEfmt ";
+  put(16, 4);
+  put(1, 2);  // PCM
+  put(channels, 2);
+  put(static_cast<uint32_t>(sound.rate), 4);
+  put(static_cast<uint32_t>(sound.rate) * 2 * channels, 4);
+  put(2 * channels, 2);
+  put(16, 2);
+  wav += "data";
+  put(data, 4);
+  for (int16_t v : sound.samples) put(static_cast<uint16_t>(v), 2);
+  return wav;
+}
+
 bool WritePcm16(const std::string& path, const Pcm16& sound) {
   SF_INFO info{};
   info.samplerate = sound.rate;

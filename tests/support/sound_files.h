@@ -19,6 +19,12 @@ struct Pcm16 {
 // A deterministic drum-like test sound: decaying tones and noise.
 Pcm16 TestSignal(int rate, int channels, int64_t frames, uint32_t seed, double amplitude = 0.4);
 
+// A short decaying square wave, mono 16-bit 44100 Hz: an easy onset to find.
+Pcm16 DecayingClick();
+
+// The bytes of a 16-bit PCM WAV with the plain 44-byte header.
+std::string WavBytes(const Pcm16& sound);
+
 // Typed by the extension: ".wav" or ".aiff". False when it cannot be made.
 bool WritePcm16(const std::string& path, const Pcm16& sound);
 // channels 0 when the file cannot be read.
