@@ -1,13 +1,18 @@
 // Writes the seed corpora of the fuzz targets: KTB files made by the
 // project's builder in both layouts (plain, full and a few damaged ones) and
-// configuration texts around the default one.
+// configuration texts around the default one, and short sample files in
+// the types and shapes libsndfile reads.
 //
 //   make_fuzz_seeds <seed-folder> <default-tamboro.cfg>
+#include <sndfile.h>
+
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "support/ktb_builder.h"
 
@@ -64,6 +69,29 @@ void WriteConfigSeeds(const fs::path& dir, const fs::path& default_config) {
   Write(dir / "ends_after_stereo.cfg", "kit=0\nformat=0\nstereo=1");
 }
 
+// A short tone in the given container, encoding, rate and channel count.
+void WriteSample(const fs::path& path, int format, int rate, int channels) {
+  SF_INFO info{};
+  info.samplerate = rate;
+  info.channels = channels;
+  info.format = format;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (file == nullptr) throw std::runtime_error("cannot write " + path.string() + ": " + sf_strerror(nullptr));
+  constexpr int kFrames = 300;
+  std::vector<float> samples(static_cast<size_t>(kFrames) * channels);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
+  sf_writef_float(file, samples.data(), kFrames);
+  sf_close(file);
+}
+
+void WriteSampleSeeds(const fs::path& dir) {
+  WriteSample(dir / "mono16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1);
+  WriteSample(dir / "stereo8.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 22050, 2);
+  WriteSample(dir / "float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 8000, 2);
+  WriteSample(dir / "mono24.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 48000, 1);
+  WriteSample(dir / "quad.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 32000, 4);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,8 +103,10 @@ int main(int argc, char** argv) {
     const fs::path root = argv[1];
     fs::create_directories(root / "ktb_loader");
     fs::create_directories(root / "config_reader");
+    fs::create_directories(root / "sample_decoder");
     WriteKtbSeeds(root / "ktb_loader");
     WriteConfigSeeds(root / "config_reader", argv[2]);
+    WriteSampleSeeds(root / "sample_decoder");
   } catch (const std::exception& e) {
     std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.what());
     return 1;
