@@ -14,7 +14,7 @@ bool AverageChannels(const Clip& clip, Clip* out, std::string* error) {
   }
   std::vector<Piece> pieces = clip.Pieces();
   if (channels == 2 && std::all_of(pieces.begin(), pieces.end(), [](const Piece& p) {
-        return !p.block || p.block->channels() == 1;
+        return p.sound_channels() == 1;
       })) {
     Clip mono(clip.rate(), 1);
     for (Piece& p : pieces) {

@@ -17,11 +17,12 @@ Piece Normalised(Piece p) {
 
 // Joins b onto a when the two play one continuous stretch.
 bool TryMerge(Piece* a, const Piece& b) {
-  if (!a->block && !b.block) {
+  if (!a->sounds() && !b.sounds()) {
     a->length += b.length;
     return true;
   }
-  if (a->block != b.block || a->reversed != b.reversed || a->gain[0] != b.gain[0] ||
+  if (a->block != b.block || a->source != b.source || a->reversed != b.reversed ||
+      a->gain[0] != b.gain[0] ||
       a->gain[1] != b.gain[1]) {
     return false;
   }
@@ -44,20 +45,14 @@ void AddPiece(std::vector<Piece>* pieces, Piece p) {
   pieces->push_back(std::move(p));
 }
 
-// Writes or adds `count` frames of piece p, from `from` on, at `factor`.
+// Frames rendered at a time from a SoundSource: a small working set.
+constexpr int64_t kSourceFrames = 4096;
+
+// Writes or adds `count` frames read from src (bc channels, stepping `step`
+// frames) to out (channels wide), times the gains.
 template <bool kAdd>
-void RenderPiece(const Piece& p, int64_t from, int64_t count, int channels, float factor,
-                 float* out) {
-  if (p.silent() || factor == 0) {
-    if (!kAdd) std::memset(out, 0, sizeof(float) * count * channels);
-    return;
-  }
-  const int bc = p.block->channels();
-  const float g0 = p.gain[0] * factor;
-  const float g1 = p.gain[1] * factor;
-  const int64_t step = p.reversed ? -1 : 1;
-  const int64_t first = p.reversed ? p.offset + p.length - 1 - from : p.offset + from;
-  const float* src = p.block->data() + first * bc;
+void Spread(const float* src, int64_t step, int bc, int64_t count, int channels, float g0, float g1,
+            float* out) {
   auto put = [](float* dst, float v) {
     if (kAdd) *dst += v; else *dst = v;
   };
@@ -84,12 +79,49 @@ void RenderPiece(const Piece& p, int64_t from, int64_t count, int channels, floa
   }
 }
 
+// Writes or adds `count` frames of piece p, from `from` on, at `factor`.
+template <bool kAdd>
+void RenderPiece(const Piece& p, int64_t from, int64_t count, int channels, float factor,
+                 float* out) {
+  if (p.silent() || factor == 0) {
+    if (!kAdd) std::memset(out, 0, sizeof(float) * count * channels);
+    return;
+  }
+  const int bc = p.sound_channels();
+  const float g0 = p.gain[0] * factor;
+  const float g1 = p.gain[1] * factor;
+  const int64_t step = p.reversed ? -1 : 1;
+  if (p.block) {
+    const int64_t first = p.reversed ? p.offset + p.length - 1 - from : p.offset + from;
+    Spread<kAdd>(p.block->data() + first * bc, step, bc, count, channels, g0, g1, out);
+    return;
+  }
+  if (!kAdd && !p.reversed && bc == channels && g0 == 1 && g1 == 1) {
+    // The source's frames are the result as they are.
+    p.source->Render(p.offset + from, count, out);
+    return;
+  }
+  // Through a small buffer, read as a block of the same frames would be, so
+  // the result is the same to the bit.
+  std::vector<float> frames;
+  for (int64_t done = 0; done < count;) {
+    const int64_t n = std::min(kSourceFrames, count - done);
+    const int64_t at = from + done;  // in playing order
+    const int64_t first = p.reversed ? p.offset + p.length - at - n : p.offset + at;
+    frames.resize(static_cast<size_t>(n * bc));
+    p.source->Render(first, n, frames.data());
+    const float* src = p.reversed ? frames.data() + (n - 1) * bc : frames.data();
+    Spread<kAdd>(src, step, bc, n, channels, g0, g1, out + done * channels);
+    done += n;
+  }
+}
+
 }  // namespace
 
 Piece SubPiece(const Piece& p, int64_t from, int64_t count) {
   Piece s = p;
   s.length = count;
-  if (p.block) s.offset = p.reversed ? p.offset + p.length - from - count : p.offset + from;
+  if (p.sounds()) s.offset = p.reversed ? p.offset + p.length - from - count : p.offset + from;
   return s;
 }
 
@@ -218,7 +250,7 @@ Clip Clip::Reversed() const {
   std::vector<Piece> pieces = Pieces();
   std::reverse(pieces.begin(), pieces.end());
   for (Piece& p : pieces) {
-    if (p.block) p.reversed = !p.reversed;
+    if (p.sounds()) p.reversed = !p.reversed;
   }
   return FromPieces(rate_, channels_, pieces);
 }

@@ -15,14 +15,30 @@
 
 namespace tamboro {
 
+// Sound made on demand rather than held, such as a long mix that is only
+// ever streamed to a file. Immutable, like a SampleBlock.
+class SoundSource {
+ public:
+  virtual ~SoundSource() = default;
+  virtual int channels() const = 0;
+  virtual int64_t frames() const = 0;
+  // Writes frames [start, start + n), interleaved; they lie within frames().
+  virtual void Render(int64_t start, int64_t n, float* out) const = 0;
+};
+
+using SourceRef = std::shared_ptr<const SoundSource>;
+
 struct Piece {
-  BlockRef block;          // null: silence
+  BlockRef block;          // null: silence, unless `source` is set
+  SourceRef source;        // sound made on demand; never set with `block`
   int64_t offset = 0;      // first block frame of the stretch, in forward order
   int64_t length = 0;      // frames
   float gain[2] = {1, 1};  // by output channel (0: mono or left, 1: right)
   bool reversed = false;   // played from the stretch's end to its start
 
-  bool silent() const { return !block || (gain[0] == 0 && gain[1] == 0); }
+  bool sounds() const { return block || source; }
+  bool silent() const { return !sounds() || (gain[0] == 0 && gain[1] == 0); }
+  int sound_channels() const { return block ? block->channels() : source ? source->channels() : 1; }
 };
 
 class Clip {

@@ -161,6 +161,51 @@ TEST(ClipTest, PanAndAveragingStayPieceTables) {
   ExpectSame(back, mean);
 }
 
+// A mix whose inputs overlap for long (a mixdown) is one piece summed as it
+// is read: the same sums to the bit as held ones (inputs added onto zero,
+// longest first), under every later operation, and a mix of such a mix
+// holds its sums again.
+TEST(ClipTest, LongMixesAreSummedAsTheyAreRead) {
+  std::mt19937 rng(5);
+  const int64_t n = kLazySumFrames + 3000;
+  const BlockRef a = RandomBlock(rng, n);
+  Clip b = Clip::Silence(44100, 1, 500);
+  const BlockRef b_sound = RandomBlock(rng, n);
+  b.Append(Clip::FromBlock(b_sound, 44100));
+  Clip mix;
+  std::string error;
+  ASSERT_TRUE(Mix({{Clip::FromBlock(a, 44100), .6f}, {b, .7f}}, &mix, &error)) << error;
+  EXPECT_LE(mix.piece_count(), 2u);
+  Plain want(static_cast<size_t>(n + 500), 0.0f);
+  for (int64_t i = 0; i < n + 500; ++i) {
+    float sum = 0.0f;
+    if (i >= 500) sum += b_sound->data()[i - 500] * .7f;  // the longer input first
+    if (i < n) sum += a->data()[i] * .6f;
+    want[static_cast<size_t>(i)] = sum;
+  }
+  EXPECT_EQ(Render(mix), want);
+
+  Plain reversed(want.rbegin(), want.rend());
+  ExpectSame(mix.Slice(100, n).Reversed(), Plain(reversed.begin() + 400, reversed.end() - 100));
+  Plain panned;
+  for (float v : want) {
+    panned.push_back(v * .25f * .5f);
+    panned.push_back(v * .75f * .5f);
+  }
+  const Clip stereo = mix.Scaled(.5f).Panned(.25f, .75f);
+  ExpectSame(stereo, panned);
+  Clip remixed, mono;
+  ASSERT_TRUE(Mix({{stereo, 1}, {stereo.Reversed(), 1}}, &remixed, &error)) << error;
+  ASSERT_TRUE(AverageChannels(remixed, &mono, &error)) << error;
+  Plain averaged(want.size());
+  for (size_t i = 0; i < want.size(); ++i) {
+    const size_t j = want.size() - 1 - i;
+    averaged[i] = (panned[2 * i] + panned[2 * j] + panned[2 * i + 1] + panned[2 * j + 1]) / 2;
+  }
+  ExpectSame(mono, averaged);
+  for (const Piece& p : remixed.Pieces()) EXPECT_FALSE(p.source);  // the mix of a mix holds its sums
+}
+
 // Work that would hold more samples than allowed is refused before any
 // allocation; silence and single sounding inputs cost nothing, however long.
 TEST(ClipTest, LongSoundsAreRefusedOrKeptAsPieces) {

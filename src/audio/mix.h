@@ -16,9 +16,14 @@ struct MixInput {
 // Each input times its factor, summed frame by frame; as long as the
 // longest input, the shorter ones padded with silence. All inputs must
 // share one rate and channel count. Only where two inputs sound at once are
-// samples summed; elsewhere the result refers to the inputs' pieces.
-// False, with the reason, when the sum would be too large to hold.
+// samples summed; elsewhere the result refers to the inputs' pieces. Where
+// two inputs may sound together for kLazySumFrames or more (a mixdown), the
+// sum is made only as it is read (a SoundSource piece), so it costs no
+// memory until it streams into a file, and reads the same to the bit.
+// False, with the reason, when a held sum would be too large.
 bool Mix(const std::vector<MixInput>& inputs, Clip* out, std::string* error);
+
+inline constexpr int64_t kLazySumFrames = 44100;
 
 // The clip as one plain block (see Clip::PlainBlock).
 bool Materialise(const Clip& clip, Clip* out, std::string* error);
