@@ -32,8 +32,16 @@ bool ParseSeconds(const std::string& text, int rate, int64_t* frames) {
     fraction = std::strtod(("0" + text.substr(point, i - point)).c_str(), nullptr);
   }
   if (!digits || i != text.size()) return false;
-  const int64_t from_whole = whole >= kSaturated / rate ? kSaturated : whole * rate;
-  *frames = std::min(kSaturated, from_whole + static_cast<int64_t>(std::floor(rate * fraction + 0.5)));
+  if (whole >= kSaturated / rate) {
+    *frames = kSaturated;
+    return true;
+  }
+  // As the sound tool adds them, in doubles: the whole seconds' frames plus
+  // (rate x fraction + 0.5), truncated. In halfway cases the rounding of
+  // that sum decides: for 6.565000, 44100 x .565 + .5 falls a hair short of
+  // 24917, but added to 264600 it rounds up to 289517, where the tool cuts.
+  const double sum = static_cast<double>(whole * rate) + (rate * fraction + 0.5);
+  *frames = std::min(kSaturated, static_cast<int64_t>(sum));
   return true;
 }
 

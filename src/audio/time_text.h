@@ -7,9 +7,10 @@
 namespace tamboro {
 
 // A position or length such as "1.234000" (seconds, as "%f" prints them)
-// in frames: rate x whole seconds + floor(rate x fraction + 0.5), the sound
-// tool's own rule. Only plain non-negative decimals are read; very large
-// values saturate rather than overflow.
+// in frames: rate x whole seconds + floor(rate x fraction + 0.5), worked
+// in doubles exactly as the sound tool works it, so that halfway cases
+// (times ending in 5 ms) land on the same frame. Only plain non-negative
+// decimals are read; very large values saturate rather than overflow.
 bool ParseSeconds(const std::string& text, int rate, int64_t* frames);
 
 // The decimal number at the start of the text (sign, digits, point,

@@ -13,6 +13,10 @@ TEST(TimeTextTest, SecondsBecomeFramesByTheSoundToolsRule) {
       {"0.001000", 44},     {"0.005000", 221},  // 220.5 rounds up
       {"1.234000", 54419},  {"5.000000", 220500}, {"0", 0}, {"3", 132300}, {".5", 22050},
       {"2.", 88200},        {"99999999999999999999999", int64_t{1} << 52},
+      // Halfway cases as the real sound tool trims them (measured): the
+      // double sum decides, not the exact half.
+      {"0.565000", 24916},  {"1.005000", 44321}, {"6.565000", 289517}, {"7.005000", 308921},
+      {"2.135000", 94154},
   };
   for (const auto& c : cases) {
     int64_t frames = -1;
