@@ -88,7 +88,12 @@ bool SoxProcessRunner::SoxArguments(const std::string& line, std::vector<std::st
                      output.substr(slash + 1);
     }
   }
+  // Real sox refuses "-m" with one input ("Not enough input filenames"), as
+  // in the mixdown of a pattern where one drum has hits; one input mixed
+  // with nothing is that input at its own factor, so the "-m" is left out.
+  const bool lone_mix = command.mix && command.inputs.size() == 1;
   for (size_t i = 0; i < rest.size(); ++i) {
+    if (lone_mix && i < command.inputs[0].word && !rest[i].quoted && rest[i].text == "-m") continue;
     bool effect = false;
     for (const SoxEffect& e : command.effects) {
       if (e.word == i && e.name == "pan") {

@@ -6,8 +6,9 @@
 //
 // What modern SoX lacks or does differently is bridged: "-c 2 ... pan D"
 // runs as "remix 1v<(1-D)/2> 1v<(1+D)/2>"; an output that is also an input
-// is written to a temporary file that then replaces it; every run gets -D
-// (no dither).
+// is written to a temporary file that then replaces it; "-m" before a single
+// input is left out (sox wants two to mix; one alone means the same); every
+// run gets -D (no dither).
 
 #include <string>
 #include <vector>
