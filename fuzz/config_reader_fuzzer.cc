@@ -1,5 +1,5 @@
 // Fuzzes the configuration reader: any text, read by its rules, must leave
-// settings the renderer can use (pan texts that are decimal numbers from
+// settings the renderer can use (pan texts whose leading number lies within
 // -1 to 1, flags of 0 or 1), log one pan line per drum, and read the same
 // from a file as from memory. The command-line number reader is checked
 // against strtol on the same text.
@@ -20,14 +20,15 @@
 namespace tamboro::fuzz {
 namespace {
 
+// Digits, '-' and '.' only, and the number at its start (0 when none)
+// within -1 to 1: what the pan step reads.
 bool UsablePanText(const std::string& text) {
   if (text.empty()) return false;
   for (char c : text) {
     if (!((c >= '0' && c <= '9') || c == '-' || c == '.')) return false;
   }
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  return end == text.c_str() + text.size() && value >= -1.0 && value <= 1.0;
+  const double value = std::strtod(text.c_str(), nullptr);
+  return value >= -1.0 && value <= 1.0;
 }
 
 bool SameSettings(const Settings& a, const Settings& b) {
