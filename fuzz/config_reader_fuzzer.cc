@@ -74,7 +74,7 @@ int ReferenceLeadingInt(std::string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tamboro;
   using namespace tamboro::fuzz;
-  static const ScratchFile file(".cfg");
+  static const ScratchFile file;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   NullConsole console;
   Screen screen(console, /*terminal=*/false);

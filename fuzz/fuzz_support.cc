@@ -5,32 +5,31 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 namespace tamboro::fuzz {
 
-ScratchFile::ScratchFile(std::string_view suffix) {
+ScratchFile::ScratchFile() {
   std::error_code ec;
-  std::string dir = std::filesystem::is_directory("/dev/shm", ec)
-                        ? std::string("/dev/shm")
-                        : std::filesystem::temp_directory_path().string();
-  std::string pattern = dir + "/tamboro-fuzz-XXXXXX" + std::string(suffix);
-  int fd = mkstemps(pattern.data(), static_cast<int>(suffix.size()));
-  if (fd < 0) Fail("cannot make a scratch file from " + pattern);
-  close(fd);
-  path_ = pattern;
+  const std::string dir = std::filesystem::is_directory("/dev/shm", ec)
+                              ? std::string("/dev/shm")
+                              : std::filesystem::temp_directory_path().string();
+  std::string name = dir + "/tamboro-fuzz-XXXXXX";
+  fd_ = mkstemp(name.data());
+  if (fd_ < 0) Fail("cannot make a scratch file from " + name);
+  unlink(name.c_str());
+  path_ = "/proc/self/fd/" + std::to_string(fd_);
 }
 
-ScratchFile::~ScratchFile() {
-  std::error_code ec;
-  std::filesystem::remove(path_, ec);
-}
+ScratchFile::~ScratchFile() { close(fd_); }
 
 void ScratchFile::Write(std::string_view bytes) const {
-  std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) Fail("cannot write the scratch file " + path_);
+  if (ftruncate(fd_, 0) != 0) Fail("cannot empty the scratch file");
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    if (n <= 0) Fail("cannot write the scratch file");
+    done += static_cast<size_t>(n);
+  }
 }
 
 void Fail(const std::string& what) {

@@ -24,10 +24,11 @@ class FixedClock : public Clock {
 };
 
 // A file of the process's own, in /dev/shm when there is one (no disk
-// traffic at fuzzing speed); removed when the value goes away.
+// traffic at fuzzing speed). Its name is removed at once and it is reached
+// as /proc/self/fd/N, so nothing is left behind however the fuzzer ends.
 class ScratchFile {
  public:
-  explicit ScratchFile(std::string_view suffix);
+  ScratchFile();
   ~ScratchFile();
   ScratchFile(const ScratchFile&) = delete;
   ScratchFile& operator=(const ScratchFile&) = delete;
@@ -38,6 +39,7 @@ class ScratchFile {
   void Write(std::string_view bytes) const;
 
  private:
+  int fd_ = -1;
   std::string path_;
 };
 

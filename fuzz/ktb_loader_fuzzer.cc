@@ -64,7 +64,7 @@ void CheckAccepted(const PatternBody& body, const PatternHeader& header, size_t 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tamboro;
   using namespace tamboro::fuzz;
-  static const ScratchFile file(".ktb");
+  static const ScratchFile file;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   file.Write(bytes);
 
