@@ -103,20 +103,25 @@ int64_t QuantiseTo16(const float* in, size_t n, int16_t* out) {
   return clipped;
 }
 
-std::unique_ptr<EncodedClipReader> EncodedClipReader::Make(Clip clip, AudioFileType type,
-                                                           std::string* error) {
+bool EncodedClipReader::CanEncode(const Clip& clip, AudioFileType type, std::string* error) {
   const uint64_t data = static_cast<uint64_t>(clip.frames()) * clip.channels() * 2;
   if (data > 0xFFFFFFFFull - 64) {
     *error = "too long for a 16-bit " + std::string(type == AudioFileType::kWav ? "WAV" : "AIFF") +
              " file (" + std::to_string(clip.frames()) + " frames of " +
              std::to_string(clip.channels()) + " channels)";
-    return nullptr;
+    return false;
   }
   if (clip.channels() < 1 || clip.channels() > 0xFFFF || clip.rate() <= 0) {
     *error = "cannot store " + std::to_string(clip.channels()) + " channels at " +
              std::to_string(clip.rate()) + " Hz";
-    return nullptr;
+    return false;
   }
+  return true;
+}
+
+std::unique_ptr<EncodedClipReader> EncodedClipReader::Make(Clip clip, AudioFileType type,
+                                                           std::string* error) {
+  if (!CanEncode(clip, type, error)) return nullptr;
   std::string header = Header(type, clip.rate(), clip.channels(), static_cast<uint64_t>(clip.frames()));
   return std::unique_ptr<EncodedClipReader>(new EncodedClipReader(std::move(clip), type, std::move(header)));
 }

@@ -27,6 +27,8 @@ class EncodedClipReader : public ByteReader {
  public:
   // Null, with the reason, when the clip does not fit the file type.
   static std::unique_ptr<EncodedClipReader> Make(Clip clip, AudioFileType type, std::string* error);
+  // Whether Make would take the clip, without making anything.
+  static bool CanEncode(const Clip& clip, AudioFileType type, std::string* error);
 
   uint64_t Size() const override { return header_.size() + data_bytes_; }
   bool Seek(uint64_t offset) override;

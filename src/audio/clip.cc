@@ -186,6 +186,7 @@ Clip Clip::Slice(int64_t start, int64_t length) const {
       continue;
     }
     auto part = std::make_shared<Chunk>();
+    part->pieces.reserve(chunk.pieces.size());
     int64_t pos = cs;
     for (const Piece& p : chunk.pieces) {
       const int64_t from = std::max(start, pos);

@@ -1,6 +1,7 @@
 #include "audio/memory_work_dir.h"
 
 #include <cctype>
+#include <string_view>
 
 #include "audio/audio_decoding.h"
 #include "audio/audio_encoding.h"
@@ -14,11 +15,11 @@ namespace {
 // template or sound of a run comes near.
 constexpr uint64_t kMaxCopiedBytes = uint64_t{1} << 30;
 
-bool IsIndexed(const std::string& name, const std::string& stem, const std::string& ext) {
+bool IsIndexed(std::string_view name, std::string_view stem, std::string_view ext) {
   if (name.size() <= stem.size() + ext.size()) return false;
-  if (name.compare(0, stem.size(), stem) != 0) return false;
-  if (name.compare(name.size() - ext.size(), ext.size(), ext) != 0) return false;
-  const std::string digits = name.substr(stem.size(), name.size() - stem.size() - ext.size());
+  if (name.substr(0, stem.size()) != stem) return false;
+  if (name.substr(name.size() - ext.size()) != ext) return false;
+  const std::string_view digits = name.substr(stem.size(), name.size() - stem.size() - ext.size());
   if (digits.size() > 2) return false;
   for (char c : digits) {
     if (!std::isdigit(static_cast<unsigned char>(c))) return false;
@@ -26,7 +27,7 @@ bool IsIndexed(const std::string& name, const std::string& stem, const std::stri
   return true;
 }
 
-bool IsWorkingName(const std::string& name) {
+bool IsWorkingName(std::string_view name) {
   static const char* const kFixed[] = {"5.aiff",     "dtrack.aiff", "clip1.aiff", "clip2.aiff",
                                        "clip3.aiff", "temp.aiff",   "final.wav"};
   for (const char* fixed : kFixed) {
@@ -40,10 +41,19 @@ bool IsWorkingName(const std::string& name) {
 
 MemoryWorkDir::MemoryWorkDir(std::string program_dir) : program_dir_(ToPosixPath(program_dir)) {}
 
+bool MemoryWorkDir::WorkingKey(const std::string& path, std::string* key) const {
+  std::string p = ToPosixPath(path);
+  if (p.size() <= program_dir_.size() || p.compare(0, program_dir_.size(), program_dir_) != 0 ||
+      !IsWorkingName(std::string_view(p).substr(program_dir_.size()))) {
+    return false;
+  }
+  *key = std::move(p);
+  return true;
+}
+
 bool MemoryWorkDir::IsWorkingFile(const std::string& path) const {
-  const std::string p = ToPosixPath(path);
-  return p.size() > program_dir_.size() && p.compare(0, program_dir_.size(), program_dir_) == 0 &&
-         IsWorkingName(p.substr(program_dir_.size()));
+  std::string key;
+  return WorkingKey(path, &key);
 }
 
 const MemoryWorkDir::File* MemoryWorkDir::Find(const std::string& key) const {
@@ -81,8 +91,9 @@ bool MemoryWorkDir::Persist(const std::string& path, std::string* error) {
 }
 
 bool MemoryWorkDir::ReadClip(const std::string& path, Clip* clip, std::string* error) {
-  if (!IsWorkingFile(path)) return disk_.ReadClip(path, clip, error);
-  auto it = files_.find(ToPosixPath(path));
+  std::string key;
+  if (!WorkingKey(path, &key)) return disk_.ReadClip(path, clip, error);
+  auto it = files_.find(key);
   if (it == files_.end()) {
     *error = "no such file: \"" + path + "\"";
     return false;
@@ -98,18 +109,19 @@ bool MemoryWorkDir::ReadClip(const std::string& path, Clip* clip, std::string* e
 }
 
 bool MemoryWorkDir::WriteClip(const std::string& path, const Clip& clip, std::string* error) {
-  if (!IsWorkingFile(path)) return disk_.WriteClip(path, clip, error);
+  std::string key;
+  if (!WorkingKey(path, &key)) return disk_.WriteClip(path, clip, error);
   AudioFileType type;
   if (!AudioFileTypeOf(path, &type)) {
     *error = "cannot tell the audio type of \"" + path + "\" from its extension";
     return false;
   }
   // Refuse now what could not be read back as a file later.
-  if (!EncodedClipReader::Make(clip, type, error)) {
+  if (!EncodedClipReader::CanEncode(clip, type, error)) {
     *error = "cannot write \"" + path + "\": " + *error;
     return false;
   }
-  files_[ToPosixPath(path)] = File{clip, nullptr};
+  files_.insert_or_assign(std::move(key), File{clip, nullptr});
   return true;
 }
 
@@ -164,8 +176,9 @@ bool MemoryWorkDir::Copy(const std::string& from, const std::string& to, std::st
 }
 
 bool MemoryWorkDir::Remove(const std::string& path, std::string* error) {
-  if (!IsWorkingFile(path)) return disk_.Remove(path, error);
-  files_.erase(ToPosixPath(path));
+  std::string key;
+  if (!WorkingKey(path, &key)) return disk_.Remove(path, error);
+  files_.erase(key);
   return true;
 }
 

@@ -44,6 +44,8 @@ class MemoryWorkDir : public WorkDir {
   };
 
   const File* Find(const std::string& key) const;
+  // True, with the path as the files are keyed, for a working file.
+  bool WorkingKey(const std::string& path, std::string* key) const;
 
   std::string program_dir_;
   std::map<std::string, File> files_;  // by path, '\' read as '/'
