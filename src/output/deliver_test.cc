@@ -14,6 +14,7 @@
 #include "output/mp3_encoder.h"
 #include "output/output_name.h"
 #include "platform/clock.h"
+#include "support/captured_text.h"
 #include "support/recording_runner.h"
 #include "support/screen_model.h"
 
@@ -73,13 +74,6 @@ class FakeEncoder : public Mp3Encoder {
   Mp3Result result;
 };
 
-class Collected : public ConsoleWriter {
- public:
-  void Write(std::string_view text) override { text_.append(text); }
-  void Flush() override {}
-  std::string text_;
-};
-
 class DeliverTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -100,7 +94,7 @@ class DeliverTest : public ::testing::Test {
 
   RecordingRunner runner;
   ListedWorkDir work_dir;
-  Collected console;
+  testing::CollectingConsole console;
   Screen screen{console, false};
   std::ostringstream log;
   SteppingClock clock{{kStart + 20, kStart + 37}};
@@ -145,9 +139,9 @@ TEST_F(DeliverTest, WavSuccessWritesExactLinesAndClosingText) {
                            "Finished on Sat Mar 15 14:05:46 2008\n"
                            "\n"
                            "Operations took 37 seconds");
-  EXPECT_NE(console.text_.find("\nCreated\n" + name + "\n..hopefully"), std::string::npos);
-  EXPECT_EQ(console.text_.substr(console.text_.size() - 11), "..hopefully");
-  EXPECT_EQ(console.text_.find("Please Make a selection"), std::string::npos);
+  EXPECT_NE(console.text().find("\nCreated\n" + name + "\n..hopefully"), std::string::npos);
+  EXPECT_EQ(console.text().substr(console.text().size() - 11), "..hopefully");
+  EXPECT_EQ(console.text().find("Please Make a selection"), std::string::npos);
 }
 
 TEST_F(DeliverTest, AiffLineHasThreeBlanksBetweenNames) {
@@ -178,11 +172,11 @@ TEST_F(DeliverTest, MenuAnswersPickTheFormat) {
   for (const Case& c : cases) {
     SetUp();
     request = {"/prog/", "/songs/beat1", 0, 1, kStart};
-    console.text_.clear();
+    console.Clear();
     EXPECT_TRUE(Deliver(c.answer)) << c.answer;
     EXPECT_EQ(request.output_base, std::string("/songs/beat1_03-15-08_02.05PM") + c.extension)
         << c.answer;
-    EXPECT_NE(console.text_.find("TAMBORO v.97a  Conversion Tool for Orvaldis Thumpbox\n"
+    EXPECT_NE(console.text().find("TAMBORO v.97a  Conversion Tool for Orvaldis Thumpbox\n"
                                  " The time has come to pick a file format:\n"
                                  "  1. MP3(Default)\n"
                                  "  2. wav\n"
@@ -260,7 +254,7 @@ TEST_F(DeliverTest, FailuresAreReportedAndTheMixIsKept) {
     encoder.result = c.mp3;
     clock = SteppingClock({kStart + 20, kStart + 37});
     log.str("");
-    console.text_.clear();
+    console.Clear();
     request = {"/prog/", "/songs/beat1", c.format, 1, kStart};
 
     EXPECT_FALSE(Deliver()) << c.name;
@@ -271,8 +265,8 @@ TEST_F(DeliverTest, FailuresAreReportedAndTheMixIsKept) {
                              "\nFinished on Sat Mar 15 14:05:46 2008\n\n"
                              "Operations took 37 seconds")
         << c.name;
-    EXPECT_EQ(console.text_.substr(console.text_.size() - closing.size()), closing) << c.name;
-    EXPECT_EQ(console.text_.find("Created"), std::string::npos) << c.name;
+    EXPECT_EQ(console.text().substr(console.text().size() - closing.size()), closing) << c.name;
+    EXPECT_EQ(console.text().find("Created"), std::string::npos) << c.name;
     EXPECT_EQ(work_dir.persisted.size(), c.persisted ? 1u : 0u) << c.name;
     for (const std::string& line : runner.lines()) {
       EXPECT_NE(line, "del \"/prog/final.wav\"") << c.name;  // the mix is never thrown away

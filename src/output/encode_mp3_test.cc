@@ -12,6 +12,7 @@
 
 #include "audio/work_dir.h"
 #include "support/bytes_work_dir.h"
+#include "support/captured_text.h"
 
 namespace tamboro {
 namespace {
@@ -82,25 +83,6 @@ struct FakeLibrary {
   }
 };
 
-class Captured {
- public:
-  Captured() : file_(open_memstream(&data_, &size_)) {}
-  ~Captured() {
-    std::fclose(file_);
-    std::free(data_);
-  }
-  std::FILE* file() { return file_; }
-  std::string text() {
-    std::fflush(file_);
-    return std::string(data_, size_);
-  }
-
- private:
-  char* data_ = nullptr;
-  size_t size_ = 0;
-  std::FILE* file_;
-};
-
 // A WAV of `bytes` bytes in all: a 44-byte header (never looked at) and then
 // 16-bit samples whose low bytes count 0, 1, 2, ...
 std::string Wav(size_t bytes) {
@@ -142,7 +124,7 @@ class EncodeMp3Test : public ::testing::Test {
   bool loads = true;
   std::unique_ptr<FakeLibrary> library = std::make_unique<FakeLibrary>();
   BytesWorkDir work_dir;
-  Captured out, err;
+  testing::CapturedFile out, err;
 };
 
 TEST_F(EncodeMp3Test, StreamsTheSamplesInChunksAndTagsTheFile) {

@@ -15,6 +15,7 @@
 
 #include "audio/work_dir.h"
 #include "support/bytes_work_dir.h"
+#include "support/captured_text.h"
 #include "support/sound_files.h"
 #include "output/lame_bladeenc.h"
 
@@ -71,25 +72,6 @@ int64_t Onset(const Decoded& d, int64_t from) {
   return -1;
 }
 
-class Captured {
- public:
-  Captured() : file_(open_memstream(&data_, &size_)) {}
-  ~Captured() {
-    std::fclose(file_);
-    std::free(data_);
-  }
-  std::FILE* file() { return file_; }
-  std::string text() {
-    std::fflush(file_);
-    return std::string(data_, size_);
-  }
-
- private:
-  char* data_ = nullptr;
-  size_t size_ = 0;
-  std::FILE* file_;
-};
-
 class LameMp3EncoderTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -104,7 +86,7 @@ class LameMp3EncoderTest : public ::testing::Test {
   std::filesystem::path dir;
   std::string base;
   BytesWorkDir work_dir;
-  Captured out, err;
+  testing::CapturedFile out, err;
 };
 
 TEST_F(LameMp3EncoderTest, DecodesToTheMixChannelsLengthAndOnsets) {

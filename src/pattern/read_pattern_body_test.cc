@@ -7,22 +7,15 @@
 #include <sstream>
 
 #include "console/screen.h"
+#include "support/captured_text.h"
 #include "support/ktb_builder.h"
 
 namespace tamboro {
 namespace {
 
+using testing::CollectingConsole;
+
 using testing::KtbBuilder;
-
-class CollectingWriter : public ConsoleWriter {
- public:
-  void Write(std::string_view text) override { text_ += text; }
-  void Flush() override {}
-  const std::string& text() const { return text_; }
-
- private:
-  std::string text_;
-};
 
 const PatternHeader kOld{false, 5, 0, 0};
 const PatternHeader kNew{true, 10, 2, 0};
@@ -35,7 +28,7 @@ struct Loaded {
 
 Loaded Load(const KtbBuilder& builder, const PatternHeader& header, uint8_t kit_type = 0,
             const std::string& path = "song.ktb") {
-  CollectingWriter writer;
+  CollectingConsole writer;
   Screen screen(writer, false);
   std::ostringstream log;
   Loaded out{LoadPatternBody(builder.Build(), path, header, kit_type, log, screen), log.str(), ""};
@@ -267,7 +260,7 @@ class ReadPatternBodyFileTest : public ::testing::Test {
   }
 
   std::filesystem::path dir_;
-  CollectingWriter writer_;
+  CollectingConsole writer_;
   std::ostringstream log_;
 };
 

@@ -14,6 +14,7 @@
 #include "output/mp3_encoder.h"
 #include "platform/clock.h"
 #include "render/render_pattern.h"
+#include "support/captured_text.h"
 
 namespace tamboro::testing {
 
@@ -46,16 +47,6 @@ class ListedFiles : public WorkDir {
   std::set<std::string> paths_;
 };
 
-class CapturedConsole : public ConsoleWriter {
- public:
-  void Write(std::string_view text) override { text_.append(text); }
-  void Flush() override {}
-  const std::string& text() const { return text_; }
-
- private:
-  std::string text_;
-};
-
 class FixedClock : public Clock {
  public:
   std::time_t Now() override { return 1700000000; }
@@ -73,7 +64,7 @@ struct StageEnv {
       : screen(console, terminal),
         env{runner, work_dir, screen, log, clock, input, encoder} {}
 
-  CapturedConsole console;
+  testing::CollectingConsole console;
   Screen screen;
   std::ostringstream log;
   FixedClock clock;

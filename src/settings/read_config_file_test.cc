@@ -8,19 +8,12 @@
 #include <sstream>
 
 #include "console/screen.h"
+#include "support/captured_text.h"
 
 namespace tamboro {
 namespace {
 
-class CollectingWriter : public ConsoleWriter {
- public:
-  void Write(std::string_view text) override { text_ += text; }
-  void Flush() override {}
-  const std::string& text() const { return text_; }
-
- private:
-  std::string text_;
-};
+using testing::CollectingConsole;
 
 // Everything the reader may change, in one line.
 std::string Describe(const Settings& s) {
@@ -134,7 +127,7 @@ TEST(ReadConfigTextTest, ReadingRules) {
        Reused(0, "0.0"), ""},
   };
   for (const Case& c : cases) {
-    CollectingWriter writer;
+    CollectingConsole writer;
     Screen screen(writer, false);
     std::ostringstream log;
     Settings settings;
@@ -154,7 +147,7 @@ TEST(ReadConfigTextTest, BalanceRangeAndForms) {
                // Only the leading number counts, as the pan step reads it.
                {"-", true},    {".", true},    {"-.", true},   {"--1", true},  {"1-", true},  {"0.5.5", true}};
   for (const Case& c : cases) {
-    CollectingWriter writer;
+    CollectingConsole writer;
     Screen screen(writer, false);
     std::ostringstream log;
     Settings settings;
@@ -178,7 +171,7 @@ class ReadConfigFileTest : public ::testing::Test {
   }
 
   std::filesystem::path dir_;
-  CollectingWriter writer_;
+  CollectingConsole writer_;
   std::ostringstream log_;
   Settings settings_;
 };
@@ -194,7 +187,7 @@ TEST_F(ReadConfigFileTest, ReadsTheFileAsText) {
 
 TEST_F(ReadConfigFileTest, MissingFileOrFolderIsReportedOnTheConsoleOnly) {
   for (const std::string& path : {(dir_ / "tamboro.cfg").string(), dir_.string()}) {
-    CollectingWriter fresh;
+    CollectingConsole fresh;
     writer_ = fresh;
     EXPECT_FALSE(Read(path)) << path;
     EXPECT_EQ(writer_.text(), "Error opening config file") << path;
