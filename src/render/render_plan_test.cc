@@ -372,7 +372,7 @@ TEST_F(RenderPlanTest, ReverbStereoMixdown) {
 }
 
 TEST_F(RenderPlanTest, BeatCellsShowRecordedTimesAndSecondariesLabel) {
-  testing::CapturedConsole console;
+  testing::CollectingConsole console;
   Screen screen(console, /*terminal=*/true);
   RenderEnv env{runner, files, screen, stage.log, stage.clock, stage.input, stage.encoder};
   RenderJob job = NewLayoutJob();
